@@ -9,8 +9,7 @@
 // Runs an event handler and hands any exception that escapes it to the
 // default error box, so that no exception ever crosses the Qt event loop.
 // Returns false when the handler failed.
-template<typename Handler>
-bool guarded(Handler&& handler) noexcept
+template<typename Handler> bool guarded(Handler&& handler) noexcept
 {
     try {
         std::forward<Handler>(handler)();

@@ -8,7 +8,13 @@
 class Messages
 {
 public:
-    enum class Kind { Information, Warning, Error, Confirmation };
+    enum class Kind
+    {
+        Information,
+        Warning,
+        Error,
+        Confirmation
+    };
 
     virtual ~Messages() = default;
 
@@ -21,7 +27,7 @@ public:
     // The application's default error box, showing an error's own text.
     virtual void showError(const QString& text) = 0;
     // The short warning sound of a refused input.
-    virtual void beep() {}
+    virtual void beep() { }
 };
 
 // The instance in force. Until one is installed, messages go to standard error

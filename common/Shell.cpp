@@ -5,8 +5,8 @@ namespace {
 class NullShell final : public Shell
 {
 public:
-    void open(const QString&) override {}
-    void start(const QString&, const QStringList&) override {}
+    void open(const QString&) override { }
+    void start(const QString&, const QStringList&) override { }
 };
 
 NullShell g_fallback;

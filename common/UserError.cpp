@@ -3,5 +3,4 @@
 UserError::UserError(const QString& text)
     : std::runtime_error(text.toStdString())
     , m_text(text)
-{
-}
+{ }

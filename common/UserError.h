@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <stdexcept>
 
 // An error whose text is meant for the user: the database's, the serial port's

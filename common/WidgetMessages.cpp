@@ -33,7 +33,8 @@ void WidgetMessages::showTyped(Kind kind, const QString& text)
         QMessageBox::critical(dialogParent(), QStringLiteral("Error"), text);
         break;
     case Kind::Confirmation:
-        QMessageBox::question(dialogParent(), QStringLiteral("Confirm"), text, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QMessageBox::question(dialogParent(), QStringLiteral("Confirm"), text,
+                              QMessageBox::StandardButtons(QMessageBox::Ok));
         break;
     }
 }

@@ -12,24 +12,24 @@ FakeMessages::~FakeMessages()
 
 void FakeMessages::showMessage(const QString& text)
 {
-    m_shown.append({QStringLiteral("message"), text});
+    m_shown.append({ QStringLiteral("message"), text });
 }
 
 void FakeMessages::showTyped(Kind kind, const QString& text)
 {
-    static const char* const names[] = {"information", "warning", "error", "confirm"};
-    m_shown.append({QString::fromLatin1(names[static_cast<int>(kind)]), text});
+    static const char* const names[] = { "information", "warning", "error", "confirm" };
+    m_shown.append({ QString::fromLatin1(names[static_cast<int>(kind)]), text });
 }
 
 bool FakeMessages::confirm(const QString& text)
 {
-    m_shown.append({QStringLiteral("confirm"), text});
+    m_shown.append({ QStringLiteral("confirm"), text });
     return m_answers.isEmpty() ? false : m_answers.takeFirst();
 }
 
 void FakeMessages::showError(const QString& text)
 {
-    m_shown.append({QStringLiteral("errorbox"), text});
+    m_shown.append({ QStringLiteral("errorbox"), text });
 }
 
 QStringList FakeMessages::texts() const

@@ -17,7 +17,7 @@ public:
     void open(const QString& target) override { opened.append(target); }
     void start(const QString& program, const QStringList& arguments) override
     {
-        started.append(QStringList{program} + arguments);
+        started.append(QStringList { program } + arguments);
     }
 
     QStringList opened;

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// The edit-mask operations a field needs, in one place over the mask engine.
+QString maskDisplayText(const QString& mask, const QString& storedValue);
+bool maskIsComplete(const QString& mask, const QString& typedText);
+QString maskStoredValue(const QString& mask, const QString& typedText);
