@@ -230,42 +230,11 @@ void Dataset::open()
     if (!m_connection.isOpen())
         throw UserError(QStringLiteral("%1: The database is not connected.").arg(objectName()));
 
-    // First the statement as written, for what its columns are and where they
-    // come from; then the same statement carrying the rowid of each table.
-    Statement& plain = m_connection.cachedStatement(m_sql);
-    std::vector<Column> columns;
-    std::vector<QString> tables;
-    for (int c = 0; c < plain.columnCount(); ++c) {
-        Column column { plain.columnName(c), plain.columnTable(c), plain.columnOrigin(c),
-                        plain.columnDeclaredType(c) };
-        if (!column.table.isEmpty() && std::find(tables.begin(), tables.end(), column.table) == tables.end())
-            tables.push_back(column.table);
-        columns.push_back(column);
-    }
-    plain.reset();
-
-    Statement* statement = &plain;
-    const qsizetype listStart = selectListStart(m_sql);
-    if (!tables.empty() && listStart >= 0) {
-        QString rowids;
-        for (size_t i = 0; i < tables.size(); ++i)
-            rowids += QStringLiteral("%1.rowid AS \"orvanta_rowid_%2\", ").arg(tables[i]).arg(i);
-        QString augmented = m_sql;
-        augmented.insert(listStart, rowids);
-        try {
-            statement = &m_connection.cachedStatement(augmented);
-            m_readSql = augmented;
-        } catch (const UserError&) {
-            tables.clear(); // an alias or a view: the rows cannot be addressed
-            m_readSql = m_sql;
-        }
-    } else {
-        tables.clear();
-        m_readSql = m_sql;
-    }
-
-    m_columns = std::move(columns);
-    m_rowidTables = std::move(tables);
+    const Plan& plan = planFor(m_sql);
+    Statement* statement = &m_connection.cachedStatement(plan.readSql);
+    m_readSql = plan.readSql;
+    m_columns = plan.columns;
+    m_rowidTables = plan.rowidTables;
     prepareColumns();
 
     for (auto it = m_parameters.cbegin(); it != m_parameters.cend(); ++it)
@@ -293,6 +262,49 @@ void Dataset::open()
     Q_EMIT dataChange(-1);
     if (m_events.afterOpen)
         m_events.afterOpen(*this);
+}
+
+const Dataset::Plan& Dataset::planFor(const QString& sql)
+{
+    // What a statement's columns are and where they come from is worked out
+    // once per statement text, not at every reopening of the same query.
+    const auto found = m_plans.find(sql);
+    if (found != m_plans.end())
+        return found->second;
+
+    Plan plan;
+    Statement& plain = m_connection.cachedStatement(sql);
+    for (int c = 0; c < plain.columnCount(); ++c) {
+        Column column { plain.columnName(c), plain.columnTable(c), plain.columnOrigin(c),
+                        plain.columnDeclaredType(c) };
+        if (!column.table.isEmpty()
+            && std::find(plan.rowidTables.begin(), plan.rowidTables.end(), column.table)
+                == plan.rowidTables.end())
+            plan.rowidTables.push_back(column.table);
+        plan.columns.push_back(column);
+    }
+    plain.reset();
+
+    // The same statement carrying the rowid of each table it reads, so a row
+    // can be addressed in whichever table receives the changes.
+    plan.readSql = sql;
+    const qsizetype listStart = selectListStart(sql);
+    if (!plan.rowidTables.empty() && listStart >= 0) {
+        QString rowids;
+        for (size_t i = 0; i < plan.rowidTables.size(); ++i)
+            rowids += QStringLiteral("%1.rowid AS \"orvanta_rowid_%2\", ").arg(plan.rowidTables[i]).arg(i);
+        QString augmented = sql;
+        augmented.insert(listStart, rowids);
+        try {
+            m_connection.cachedStatement(augmented);
+            plan.readSql = augmented;
+        } catch (const UserError&) {
+            plan.rowidTables.clear(); // an alias or a view: the rows cannot be addressed
+        }
+    } else {
+        plan.rowidTables.clear();
+    }
+    return m_plans.emplace(sql, std::move(plan)).first->second;
 }
 
 void Dataset::prepareColumns()
@@ -369,14 +381,42 @@ void Dataset::loadRows(Statement& statement, int skip)
     }
 }
 
+namespace {
+
+// "yyyy-MM-ddTHH:mm:ss" (or with a blank for the T), read directly: this runs
+// for every call note each time the current contact changes.
+QDateTime parseStamp(const QString& text)
+{
+    const auto number = [&](qsizetype from, qsizetype length, int& value) {
+        value = 0;
+        for (qsizetype i = from; i < from + length; ++i) {
+            const char16_t c = text.at(i).unicode();
+            if (c < u'0' || c > u'9')
+                return false;
+            value = value * 10 + (c - u'0');
+        }
+        return true;
+    };
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    if (text.size() == 19 && text.at(4) == u'-' && text.at(7) == u'-'
+        && (text.at(10) == u'T' || text.at(10) == u' ') && text.at(13) == u':' && text.at(16) == u':'
+        && number(0, 4, year) && number(5, 2, month) && number(8, 2, day) && number(11, 2, hour)
+        && number(14, 2, minute) && number(17, 2, second)) {
+        const QDateTime moment(QDate(year, month, day), QTime(hour, minute, second));
+        if (moment.isValid())
+            return moment;
+    }
+    return QDateTime::fromString(text, Qt::ISODate);
+}
+
+} // namespace
+
 void Dataset::convertCell(QVariant& cell, FieldType type) const
 {
     if (cell.isNull() || cell.typeId() != QMetaType::QString)
         return;
     const QString text = cell.toString();
-    QDateTime moment = QDateTime::fromString(text, Qt::ISODate);
-    if (!moment.isValid())
-        moment = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QDateTime moment = parseStamp(text);
     switch (type) {
     case FieldType::Date:
         cell = moment.isValid() ? QVariant(moment.date()) : QVariant(QDate::fromString(text, Qt::ISODate));

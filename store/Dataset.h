@@ -7,6 +7,7 @@
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class Connection;
@@ -163,6 +164,13 @@ private:
         QString declaredType;
     };
 
+    struct Plan
+    {
+        std::vector<Column> columns;
+        std::vector<QString> rowidTables;
+        QString readSql;
+    };
+    const Plan& planFor(const QString& sql);
     Field& addField(std::unique_ptr<Field> field);
     void loadRows(Statement& statement, int skip);
     void prepareColumns();
@@ -218,6 +226,8 @@ private:
     QString m_filterNeedle;
     bool m_filterAnchorStart = false;
     bool m_filterAnchorEnd = false;
+
+    std::unordered_map<QString, Plan> m_plans;
 
     DataSource* m_master = nullptr;
     QString m_masterField;

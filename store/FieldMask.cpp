@@ -1,17 +1,24 @@
 #include "FieldMask.h"
 
-// Interim pass-through until the mask engine is linked.
-QString maskDisplayText(const QString&, const QString& storedValue)
+#include "EditMask.h"
+
+QString maskDisplayText(const QString& mask, const QString& storedValue)
 {
-    return storedValue;
+    return EditMask(mask).format(storedValue);
 }
 
-bool maskIsComplete(const QString&, const QString&)
+bool maskIsComplete(const QString& mask, const QString& typedText)
 {
-    return true;
+    const EditMask editMask(mask);
+    // Text typed without the blanks (a pasted number, a value set in code) is
+    // first put through the mask, as the editor would show it.
+    const QString editText = typedText.size() == editMask.length() ? typedText : editMask.editText(typedText);
+    return editMask.isComplete(editText);
 }
 
-QString maskStoredValue(const QString&, const QString& typedText)
+QString maskStoredValue(const QString& mask, const QString& typedText)
 {
-    return typedText;
+    const EditMask editMask(mask);
+    const QString editText = typedText.size() == editMask.length() ? typedText : editMask.editText(typedText);
+    return editMask.storedValue(editText);
 }

@@ -35,6 +35,8 @@ private Q_SLOTS:
     void overLongValueRefusedRowKeptInEditing();
     void requiredAndIntegerChecks_data();
     void requiredAndIntegerChecks();
+    void maskedField_data();
+    void maskedField();
     void beforeDeleteRefusalKeepsRow();
     void dataChangeFiresForEveryCause();
 
@@ -438,6 +440,48 @@ void TestDataset::requiredAndIntegerChecks()
     QCOMPARE(types.fieldByName(QStringLiteral("ParamDescr")).asString(), QStringLiteral("Pager"));
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM Parametrs")).toInt(),
              before + (error.isEmpty() ? 1 : 0));
+}
+
+void TestDataset::maskedField_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("storedAfter");
+    QTest::newRow("ten digits") << "5550001111" << "555-000-1111" << "123-456-7890" << "1234567890";
+    QTest::newRow("fewer digits shown with blanks") << "55500" << "555-00 -    " << "9876543210" << "9876543210";
+    QTest::newRow("half filled refused") << "5550001111" << "555-000-1111" << "555-00_-____" << "";
+}
+
+void TestDataset::maskedField()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    QFETCH(QString, typed);
+    QFETCH(QString, storedAfter);
+    m_db->exec(QStringLiteral("UPDATE Customers SET Phone = ? WHERE Client = 'Abbot Anna'"), {stored});
+    Dataset contacts(*m_connection);
+    contacts.setSql(kContacts);
+    contacts.open();
+    Field& phone = contacts.fieldByName(QStringLiteral("Phone"));
+    phone.setEditMask(QStringLiteral("000-000-0000;0;_"));
+    QCOMPARE(phone.displayText(), shown);
+    QString error;
+    try {
+        phone.setText(typed);
+        contacts.post();
+    } catch (const UserError& e) {
+        error = e.text();
+    }
+    if (storedAfter.isEmpty()) {
+        QCOMPARE(error, QStringLiteral("Invalid input value.  Use escape key to abandon changes"));
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT Phone FROM Customers WHERE Client = 'Abbot Anna'")).toString(),
+                 stored);
+    } else {
+        QCOMPARE(error, QString());
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT Phone FROM Customers WHERE Client = 'Abbot Anna'")).toString(),
+                 storedAfter);
+    }
 }
 
 void TestDataset::beforeDeleteRefusalKeepsRow()
