@@ -482,8 +482,10 @@ void TestSettingsStore::corruptHiveIsSetAside_data()
     QTest::newRow("beyond 32 bits") << QByteArray(
         R"({"version": 1, "root": {"values": {"DialMode": 4294967296}}})");
     QTest::newRow("boolean") << QByteArray(R"({"version": 1, "root": {"values": {"SystemTray": true}}})");
-    QTest::newRow("names differing in case")
+    QTest::newRow("key names differing in case")
         << QByteArray(R"({"version": 1, "root": {"keys": {"Software": {}, "SOFTWARE": {}}}})");
+    QTest::newRow("value names differing in case")
+        << QByteArray(R"({"version": 1, "root": {"values": {"Port": "COM1", "PORT": "COM2"}}})");
     QTest::newRow("separator in a key name")
         << QByteArray(R"({"version": 1, "root": {"keys": {"Software\\Nuvek": {}}}})");
 }
