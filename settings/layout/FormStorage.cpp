@@ -12,6 +12,7 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QWidget>
+#include <algorithm>
 #include <memory>
 
 namespace {
