@@ -6,7 +6,7 @@ NPROC := $(shell nproc 2>/dev/null || echo 2)
 DATA_DIR := $(or $(XDG_DATA_HOME),$(HOME)/.local/share)/orvanta-light
 
 BUILD_PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools \
-    libqt6sql6-sqlite libqt6serialport6-dev libsqlite3-dev libgl-dev
+    libqt6sql6-sqlite qt6-serialport-dev libsqlite3-dev libgl-dev
 TEST_PACKAGES := xvfb xauth poppler-utils fonts-liberation
 
 RELEASE_DIR := build/release
