@@ -9,6 +9,7 @@
 #include <array>
 #include <cstring>
 #include <exception>
+#include <utility>
 
 namespace {
 

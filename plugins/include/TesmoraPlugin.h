@@ -15,9 +15,10 @@
  * the menu, listing it in the options dialog, showing its About, running it)
  * and unloads it when that use ends, so every run starts with fresh static
  * state and nothing a plug-in keeps in memory survives to the next run. A C++
- * plug-in built with GCC should be compiled with -fno-gnu-unique: otherwise
- * "unique" symbols (inline and template statics, which Qt's headers use) keep
- * the library from ever being unloaded, and its statics leak into later runs.
+ * plug-in built with GCC should be compiled with -fno-gnu-unique (the build's
+ * orvanta_add_plugin does so): an exported "unique" symbol (an inline or
+ * template static, as Qt's headers have) keeps the library from ever being
+ * unloaded, and its statics would leak into later runs.
  *
  * Text. Every text, in both directions, is a pointer to NUL-terminated UTF-8.
  * Text that a plug-in returns stays owned by the plug-in; it must stay valid
