@@ -5,6 +5,12 @@
 
 #include <QMetaObject>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <termios.h>
+#endif
+
 namespace {
 
 constexpr qint32 kBaudRate = 14400;
@@ -109,8 +115,11 @@ void SerialPort::close()
         return;
     CallScope call(*this);
     // Whatever the modem said to the attempt being abandoned must not be
-    // taken for an answer to the next one.
-    m_port.clear();
+    // taken for an answer to the next one. Output is not flushed: write()
+    // has waited for every byte already, and what has gone out cannot be
+    // recalled (on a pseudo-terminal, flushing would discard what the far
+    // end has not read yet).
+    m_port.clear(QSerialPort::Input);
     m_port.close();
     m_port.clearError();
     m_received.clear();
@@ -132,6 +141,16 @@ void SerialPort::write(const QByteArray& bytes)
         if (!m_port.waitForBytesWritten(kWriteTimeoutMs))
             throw fail();
     }
+#ifdef Q_OS_UNIX
+    // Handed to the driver is not yet sent: wait until the line has carried
+    // the bytes, so that closing the port right after loses none of them.
+    // Without flow control this takes a few milliseconds at most.
+    while (::tcdrain(m_port.handle()) != 0) {
+        if (errno != EINTR)
+            throw UserError(QStringLiteral("Unable to write to %1: %2.")
+                                .arg(displayName(), QString::fromLocal8Bit(std::strerror(errno))));
+    }
+#endif
 }
 
 QByteArray SerialPort::read(qsizetype count)

@@ -2,7 +2,10 @@
 
 #include "PtyPair.h"
 
+#include <QDeadlineTimer>
 #include <QSocketNotifier>
+#include <algorithm>
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -74,6 +77,47 @@ QList<QByteArray> FakeModem::commands()
         start = end + kEndOfLine.size();
     }
     return lines;
+}
+
+bool FakeModem::pollModemEnd(int timeoutMs)
+{
+    if (m_line.modemFd() < 0)
+        return false;
+    pollfd modemEnd { m_line.modemFd(), POLLIN, 0 };
+    return ::poll(&modemEnd, 1, timeoutMs) > 0;
+}
+
+bool FakeModem::waitForReceived(qsizetype count, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        drain();
+        if (m_received.size() >= count)
+            return true;
+        if (deadline.hasExpired() || m_line.modemFd() < 0)
+            return false;
+        pollModemEnd(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+    }
+}
+
+bool FakeModem::waitForCommands(qsizetype count, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        if (commands().size() >= count)
+            return true;
+        if (deadline.hasExpired() || m_line.modemFd() < 0)
+            return false;
+        pollModemEnd(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+    }
+}
+
+QByteArray FakeModem::receivedWhenQuiet(int quietMs)
+{
+    do
+        drain();
+    while (pollModemEnd(quietMs));
+    return m_received;
 }
 
 void FakeModem::unplug()

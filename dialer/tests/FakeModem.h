@@ -9,8 +9,10 @@ class QSocketNotifier;
 
 // A modem on the far end of a pseudo-terminal: records every byte it is sent
 // and answers each command line (ended by CR LF) with the next reply of its
-// script, if any. Runs on the test's event loop; drain() reads synchronously,
-// so a test can see what was written without waiting.
+// script, if any. Runs on the test's event loop. Bytes written to the device
+// end reach the modem end a moment later (the kernel hands them over on its
+// own schedule), so the waits below watch the modem end directly, without
+// running the event loop.
 class FakeModem : public QObject
 {
     Q_OBJECT
@@ -26,15 +28,26 @@ public:
     // Takes in whatever the device end has written so far.
     void drain();
 
-    // Every byte received, in order.
+    // Every byte received so far, in order.
     QByteArray received();
-    // The complete command lines received, each with its CR LF.
+    // The complete command lines received so far, each with its CR LF.
     QList<QByteArray> commands();
+
+    // Waits until at least count bytes have been received in all.
+    bool waitForReceived(qsizetype count, int timeoutMs = 5000);
+    // Waits until at least count command lines have been received in all.
+    bool waitForCommands(qsizetype count, int timeoutMs = 5000);
+    // Every byte received once the line has stayed quiet for quietMs: for
+    // showing that nothing more was sent.
+    QByteArray receivedWhenQuiet(int quietMs = 50);
 
     // Pulls the cable (see PtyPair::unplug()).
     void unplug();
 
 private:
+    // Waits up to timeoutMs for the modem end to become readable.
+    bool pollModemEnd(int timeoutMs);
+
     PtyPair& m_line;
     QSocketNotifier* m_notifier = nullptr;
     QByteArray m_received;

@@ -1,5 +1,8 @@
 #include "PtyPair.h"
 
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QThread>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -47,9 +50,16 @@ PtyPair::PtyPair()
         ::close(modem);
         return;
     }
+    const QString link = m_folder.filePath(QStringLiteral("modem"));
+    if (!m_folder.isValid() || !QFile::link(QString::fromLocal8Bit(name), link)) {
+        m_error = QStringLiteral("cannot link the device end into a temporary folder");
+        ::close(device);
+        ::close(modem);
+        return;
+    }
     m_modem = modem;
     m_device = device;
-    m_devicePath = QString::fromLocal8Bit(name);
+    m_devicePath = link;
 }
 
 PtyPair::~PtyPair()
@@ -65,8 +75,21 @@ int PtyPair::pendingInput() const
     return count;
 }
 
+bool PtyPair::waitForPendingInput(int count, int timeoutMs) const
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (pendingInput() < count) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(1);
+    }
+    return true;
+}
+
 void PtyPair::unplug()
 {
+    if (!m_devicePath.isEmpty())
+        QFile::remove(m_devicePath);
     if (m_device >= 0)
         ::close(m_device);
     if (m_modem >= 0)

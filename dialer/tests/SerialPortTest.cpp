@@ -28,6 +28,7 @@ private Q_SLOTS:
     void openFailure_data();
     void openFailure();
     void writeDeliversEveryByteBeforeReturning();
+    void closeRightAfterWriteLosesNothing();
     void writeWhenClosedFails();
     void receivedBytes_data();
     void receivedBytes();
@@ -90,6 +91,7 @@ void SerialPortTest::openRunsAfterOpenOnceBeforeReturning()
 
     QCOMPARE(calls, 1);
     QVERIFY(connectedInside);
+    QVERIFY(m_modem->waitForReceived(5));
     QCOMPARE(m_modem->received(), QByteArray("ATZ\r\n"));
 }
 
@@ -175,8 +177,21 @@ void SerialPortTest::writeDeliversEveryByteBeforeReturning()
     command += "\r\n";
     m_port->write(command);
 
-    // No event loop ran: the bytes are at the far end because write() waited.
+    // The event loop does not run again: the bytes reach the far end because
+    // write() handed every one of them to the device before returning.
+    QVERIFY(m_modem->waitForReceived(command.size()));
     QCOMPARE(m_modem->received(), command);
+}
+
+void SerialPortTest::closeRightAfterWriteLosesNothing()
+{
+    // Talk followed at once by Cancel: the hang-up command must still go out.
+    m_port->open();
+    m_port->write("ATH\r\n");
+    m_port->close();
+
+    QVERIFY(m_modem->waitForReceived(5));
+    QCOMPARE(m_modem->receivedWhenQuiet(), QByteArray("ATH\r\n"));
 }
 
 void SerialPortTest::writeWhenClosedFails()
@@ -188,7 +203,7 @@ void SerialPortTest::writeWhenClosedFails()
         QVERIFY2(error.text().contains(m_pty->devicePath()), qPrintable(error.text()));
         QVERIFY2(error.text().contains(QLatin1String("not open")), qPrintable(error.text()));
     }
-    QCOMPARE(m_modem->received(), QByteArray());
+    QCOMPARE(m_modem->receivedWhenQuiet(), QByteArray());
 }
 
 void SerialPortTest::receivedBytes_data()
@@ -236,6 +251,7 @@ void SerialPortTest::nulBytesAloneRaiseNoNotification()
     m_port->open();
     QSignalSpy rx(m_port.get(), &SerialPort::rxChar);
     m_modem->send(QByteArray(4, '\0'));
+    QVERIFY(m_pty->waitForPendingInput(4));
     QTRY_COMPARE(m_pty->pendingInput(), 0);
     QCoreApplication::processEvents();
     QCOMPARE(rx.count(), 0);
@@ -253,6 +269,7 @@ void SerialPortTest::notificationNeverRunsInsideWrite()
     bool nested = false;
     connect(m_port.get(), &SerialPort::rxChar, this, [&] { nested = nested || writing; });
     m_modem->send("BUSY\r\n");
+    QVERIFY(m_pty->waitForPendingInput(6));
 
     // The reply is waiting while the next write goes out.
     writing = true;
@@ -270,6 +287,7 @@ void SerialPortTest::closeAbandonsUnreadBytes()
     QVERIFY(rx.wait());
     // A second reply still in the device's queue when the port closes.
     m_modem->send("BUSY\r\n");
+    QVERIFY(m_pty->waitForPendingInput(6));
     m_port->close();
     m_port->open();
 
