@@ -1,4 +1,5 @@
 #include "BlinkLabel.h"
+#include "DeviceIsFree.h"
 #include "DialRequest.h"
 #include "DialSettings.h"
 #include "FakeMessages.h"
@@ -65,18 +66,6 @@ enum class ProbeCase
     DeviceMissing,
     DeviceHeld
 };
-
-bool deviceIsFree(const QString& device)
-{
-    SerialPort port;
-    port.setPortName(device);
-    try {
-        port.open();
-    } catch (...) {
-        return false;
-    }
-    return port.connected();
-}
 
 // Runs a timer's handlers as its expiry would, without waiting for it.
 bool fire(QTimer* timer)

@@ -1,12 +1,11 @@
 #include "ModemProbe.h"
 
+#include "DeviceIsFree.h"
 #include "PtyPair.h"
 #include "ScriptedLinesProbe.h"
 #include "SerialPort.h"
 
 #include <QTest>
-
-Q_DECLARE_METATYPE(ModemStatus::Failure)
 
 // The readiness probe on real devices: what it reports, and that it always
 // lets go of the device before returning.
@@ -21,23 +20,6 @@ private Q_SLOTS:
     void heldDeviceCannotOpen();
     void deviceWithoutModemLines();
 };
-
-namespace {
-
-// True when a session can take the device, i.e. nobody holds it.
-bool deviceIsFree(const QString& device)
-{
-    SerialPort port;
-    port.setPortName(device);
-    try {
-        port.open();
-    } catch (...) {
-        return false;
-    }
-    return port.connected();
-}
-
-} // namespace
 
 void ModemProbeTest::reportsLines_data()
 {
