@@ -5,6 +5,7 @@
 #include "Field.h"
 #include "MaskEdit.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QPainter>
@@ -125,7 +126,28 @@ void DBGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, co
 void DBGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                            const QModelIndex& index) const
 {
-    QStyledItemDelegate::paint(painter, option, index);
+    // The style's own item painting lays the text out in full for every
+    // cell; plain elided text is a good deal cheaper, which counts when a
+    // move scrolls the whole view.
+    QStyleOptionViewItem item = option;
+    initStyleOption(&item, index);
+    const QWidget* widget = item.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    const QString text = item.text;
+    item.text.clear();
+    style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+    if (!text.isEmpty()) {
+        const QRect area
+            = style->subElementRect(QStyle::SE_ItemViewItemText, &item, widget).adjusted(2, 0, -2, 0);
+        const QPalette::ColorGroup group = !(item.state & QStyle::State_Enabled) ? QPalette::Disabled
+            : (item.state & QStyle::State_Active)                                ? QPalette::Active
+                                                                                 : QPalette::Inactive;
+        painter->setPen(item.palette.color(
+            group, item.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->setFont(item.font);
+        painter->drawText(area, int(item.displayAlignment),
+                          item.fontMetrics.elidedText(text, Qt::ElideRight, area.width()));
+    }
     Field* field = fieldOf(index);
     if (!field)
         return;

@@ -55,6 +55,7 @@ private Q_SLOTS:
     void clicksAndDoubleClicks();
     void selectedFieldWithoutRows();
     void indicatorMarksCurrentRow();
+    void fieldTextColourIsPainted();
     void otherAndLostSources();
 
 private:
@@ -789,6 +790,27 @@ void TestDBGrid::indicatorMarksCurrentRow()
     contacts().insert();
     QVERIFY(marked(1));
     QVERIFY(!marked(2));
+}
+
+void TestDBGrid::fieldTextColourIsPainted()
+{
+    m_grid->setFieldTextColor(QStringLiteral("Phone"), QColor(0, 0, 230));
+    const QImage image = m_grid->viewport()->grab().toImage();
+    const auto bluish = [&](int dataColumn, int row) {
+        const int column
+            = m_grid->datasetModel()->columnOfField(m_grid->fieldAtDataColumn(dataColumn)->name());
+        const QRect cell = m_grid->visualRect(m_grid->datasetModel()->index(row, column));
+        int count = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y) {
+            for (int x = cell.left(); x <= cell.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                count += c.blue() > 150 && c.red() < 90 && c.green() < 90 ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    QVERIFY(bluish(1, 2) > 5); // row 2 is not the current one
+    QCOMPARE(bluish(0, 2), 0);
 }
 
 void TestDBGrid::otherAndLostSources()
