@@ -458,10 +458,17 @@ bool DBCtrlGrid::contains(const QWidget* widget) const
 
 void DBCtrlGrid::onFocusChanged(QWidget* old, QWidget* now)
 {
-    const bool inside = now && contains(now);
-    const bool wasInside = old && contains(old);
-    if (inside && !wasInside)
-        Q_EMIT enter();
-    if (inside || wasInside)
+    if ((old && contains(old)) || (now && contains(now)))
         viewport()->update(); // the focus frame
+    if (!now)
+        return; // the program lost the focus; getting it back is no entry
+    if (contains(now)) {
+        const bool entering = !m_focusInside;
+        m_focusInside = true;
+        if (entering)
+            Q_EMIT enter();
+    } else if (now->window() == window()) {
+        // Only another control of this window takes the focus away.
+        m_focusInside = false;
+    }
 }

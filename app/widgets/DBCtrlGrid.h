@@ -22,7 +22,8 @@ class QPlainTextEdit;
 // hint. The grid itself never adds rows. Clicking a panel, the arrow and page
 // keys, the wheel and the scroll bar move the dataset's current row. keyDown
 // reports keys while the grid itself has the focus, not the memo; enter
-// reports the focus coming into the grid or its memo from elsewhere.
+// reports the focus coming into the grid or its memo from another control of
+// its window (not the window getting the focus back).
 // Painting never reaches the database. UI thread only; the grid does not own
 // its data source.
 class DBCtrlGrid : public QAbstractScrollArea
@@ -103,4 +104,5 @@ private:
     bool m_loading = false; // the memo shows a row's text; no user change
     bool m_writing = false; // the memo's text is going into the field
     bool m_settingScroll = false;
+    bool m_focusInside = false; // the focus of this window is in the grid or its memo
 };

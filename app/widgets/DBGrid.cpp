@@ -679,11 +679,20 @@ bool DBGrid::contains(const QWidget* widget) const
     return false;
 }
 
-void DBGrid::onFocusChanged(QWidget* old, QWidget* now)
+void DBGrid::onFocusChanged(QWidget*, QWidget* now)
 {
-    if (m_refocusing || !now || !contains(now) || (old && contains(old)))
-        return;
-    Q_EMIT enter();
+    if (!now)
+        return; // the program lost the focus; getting it back is no entry
+    if (contains(now)) {
+        const bool entering = !m_focusInside;
+        m_focusInside = true;
+        if (entering && !m_refocusing)
+            Q_EMIT enter();
+    } else if (now->window() == window()) {
+        // Only another control of this window takes the focus away; a dialog,
+        // a menu or another program holding it for a while does not.
+        m_focusInside = false;
+    }
 }
 
 void DBGrid::announceKey(QKeyEvent* event)

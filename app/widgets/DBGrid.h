@@ -110,7 +110,9 @@ Q_SIGNALS:
     void cellClick(int dataColumn, Field* field, Qt::MouseButton button);
     // A data cell was double-clicked.
     void dblClick();
-    // The focus came into the grid (or its editor) from elsewhere.
+    // The focus came into the grid (or its editor) from another control of
+    // its window; not when the window gets the focus back from a dialog or
+    // another program.
     void enter();
     // A key went down in the grid or in its in-place editor, before either
     // handles it. An editor that is about to change its text has already put
@@ -175,6 +177,7 @@ private:
     bool m_blockNextPress = false;
     bool m_committing = false;
     bool m_refocusing = false;
+    bool m_focusInside = false; // the focus of this window is in the grid or its editor
 
     const QKeyEvent* m_announcedKey = nullptr;
     QPersistentModelIndex m_pressIndex;

@@ -303,6 +303,19 @@ void TestDBCtrlGrid::enterOnlyFromOutside()
     m_other->setFocus();
     m_grid->memo()->setFocus();
     QCOMPARE(entered.size(), 2);
+
+    QWidget dialog;
+    auto* field = new QLineEdit(&dialog);
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    field->setFocus();
+    QTRY_VERIFY(field->hasFocus());
+    dialog.hide();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTRY_VERIFY(m_grid->memo()->hasFocus());
+    QCOMPARE(entered.size(), 2);
 }
 
 QTEST_MAIN(TestDBCtrlGrid)
