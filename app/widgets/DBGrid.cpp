@@ -6,6 +6,7 @@
 #include "DatasetModel.h"
 #include "Field.h"
 #include "Guard.h"
+#include "MaskEdit.h"
 #include "PendingEdits.h"
 
 #include <QApplication>
@@ -894,7 +895,9 @@ bool DBGrid::editorFocusOut(QWidget* editor, QFocusEvent* event)
     QWidget* now = QApplication::focusWidget();
     if (now && (now == editor || editor->isAncestorOf(now)))
         return false;
-    if (editor != m_editor)
+    // A field taking the focus back after its own refusal: the editor keeps
+    // its text for later.
+    if (editor != m_editor || MaskEdit::isReclaimingFocus())
         return false;
     if (commitEditor()) {
         closeEditorDiscarding();
@@ -907,7 +910,7 @@ bool DBGrid::editorFocusOut(QWidget* editor, QFocusEvent* event)
         m_blockNextPress = false;
         if (guard && guard == m_editor) {
             m_refocusing = true;
-            guard->setFocus(Qt::OtherFocusReason);
+            MaskEdit::reclaimFocus(*guard);
             m_refocusing = false;
         }
     });

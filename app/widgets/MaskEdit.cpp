@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QTimer>
 
+bool MaskEdit::s_reclaiming = false;
+
 const QString MaskEdit::kInvalidInputMessage
     = QStringLiteral("Invalid input value.  Use escape key to abandon changes");
 
@@ -291,6 +293,15 @@ bool MaskEdit::validateOnLeave()
     return false;
 }
 
+void MaskEdit::reclaimFocus(QWidget& widget)
+{
+    const bool outer = !s_reclaiming;
+    s_reclaiming = true;
+    widget.setFocus(Qt::OtherFocusReason);
+    if (outer)
+        s_reclaiming = false;
+}
+
 void MaskEdit::focusInEvent(QFocusEvent* event)
 {
     LineEdit::focusInEvent(event);
@@ -304,7 +315,7 @@ void MaskEdit::focusInEvent(QFocusEvent* event)
 void MaskEdit::focusOutEvent(QFocusEvent* event)
 {
     LineEdit::focusOutEvent(event);
-    if (!m_leaveCheck || m_refusing)
+    if (!m_leaveCheck || m_refusing || s_reclaiming)
         return;
     // Another window, a message box or a menu taking the focus is no leaving.
     if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason
@@ -318,7 +329,7 @@ void MaskEdit::focusOutEvent(QFocusEvent* event)
     QTimer::singleShot(0, this, [this] {
         if (!validateOnLeave()) {
             setEnterSuppressed(true);
-            setFocus(Qt::OtherFocusReason);
+            reclaimFocus(*this);
             setEnterSuppressed(false);
         }
         m_refusing = false;

@@ -53,6 +53,12 @@ public:
     void setLeaveCheck(bool on) { m_leaveCheck = on; }
     bool leaveCheck() const { return m_leaveCheck; }
 
+    // Gives the focus back to a widget that refused to lose it. Meanwhile no
+    // field refuses to give the focus up, so two refusing fields cannot take
+    // it from each other in turn.
+    static void reclaimFocus(QWidget& widget);
+    static bool isReclaimingFocus() { return s_reclaiming; }
+
 Q_SIGNALS:
     void valueChanged(const QString& value);
     void leaveRefused();
@@ -81,4 +87,5 @@ private:
     bool m_correcting = false;
     bool m_refusing = false;
     bool m_leaveCheck = true;
+    static bool s_reclaiming;
 };

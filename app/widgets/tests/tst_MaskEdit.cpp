@@ -25,6 +25,7 @@ private Q_SLOTS:
     void valueSetByTheProgram();
     void refusesToLeaveIncomplete_data();
     void refusesToLeaveIncomplete();
+    void twoRefusingFieldsDoNotTakeTurns();
     void leavesWhenCompleteOrEmptiedByTheProgram_data();
     void leavesWhenCompleteOrEmptiedByTheProgram();
     void keyDownComesBeforeTheEdit();
@@ -255,6 +256,22 @@ void TestMaskEdit::refusesToLeaveIncomplete()
     // Taking the focus back is no new entry, and nothing repeats.
     QCOMPARE(entered.size(), 0);
     QTest::qWait(20);
+    QVERIFY(m_edit->hasFocus());
+    QCOMPARE(m_messages->errors().size(), 1);
+}
+
+void TestMaskEdit::twoRefusingFieldsDoNotTakeTurns()
+{
+    auto* second = new MaskEdit(QStringLiteral("0000000000;0;_"), m_window.get());
+    m_window->layout()->addWidget(second);
+    showWindow();
+    QTest::keyClicks(m_edit, QStringLiteral("12"));
+    // The second field holds an incomplete change of its own.
+    second->setValue(QStringLiteral("34"));
+    second->setModified(true);
+    second->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(m_edit->hasFocus());
+    QTest::qWait(50);
     QVERIFY(m_edit->hasFocus());
     QCOMPARE(m_messages->errors().size(), 1);
 }
