@@ -336,6 +336,11 @@ void DBGrid::applyDefaultWidths()
     }
 }
 
+void DBGrid::updateTitles()
+{
+    m_titles->viewport()->update();
+}
+
 void DBGrid::beginUpdate()
 {
     if (m_updateLock++ == 0)

@@ -67,6 +67,8 @@ public:
     // and offered to the layout store.
     QList<ColumnLayout> columnLayout() const;
     void setColumnLayout(const QList<ColumnLayout>& layout);
+    // Paints the title row again, after what drawTitleCell draws has changed.
+    void updateTitles();
     // Suspends painting while the columns or the rows are rebuilt; nestable.
     void beginUpdate();
     void endUpdate();

@@ -32,13 +32,14 @@ void DatasetModel::onSourceGone()
 {
     if (!m_dataset)
         return;
-    beginResetModel();
+    // The dataset may be half destroyed already: nothing may reach it, not
+    // even the views asking about the columns while the reset is announced.
     for (const auto& connection : m_lookupConnections)
         disconnect(connection);
     m_lookupConnections.clear();
-    if (m_dataset)
-        disconnect(m_dataset, nullptr, this, nullptr);
+    disconnect(m_dataset, nullptr, this, nullptr);
     m_dataset = nullptr;
+    beginResetModel();
     m_fieldIndexes.clear();
     m_rows = 0;
     endResetModel();
