@@ -15,8 +15,8 @@ class Field;
 class QKeyEvent;
 
 // A data-aware grid over a data source: a title row with the fields' labels,
-// a row indicator at the left (a triangle on the current row, a bar while it
-// is edited, a star while it is inserted), one column per visible field,
+// a row indicator at the left (a triangle on the current row, a text cursor
+// while it is edited, a star while it is inserted), one column per visible field,
 // cells edited in place, columns that the user may resize and move. The
 // grid's current row and the dataset's current row follow each other.
 //
