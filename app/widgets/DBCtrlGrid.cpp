@@ -4,6 +4,7 @@
 #include "Dataset.h"
 #include "Field.h"
 #include "Guard.h"
+#include "LineEdit.h"
 
 #include <QApplication>
 #include <QFontInfo>
@@ -465,7 +466,7 @@ void DBCtrlGrid::onFocusChanged(QWidget* old, QWidget* now)
     if (contains(now)) {
         const bool entering = !m_focusInside;
         m_focusInside = true;
-        if (entering)
+        if (entering && !LineEdit::leaveRefusalPending())
             Q_EMIT enter();
     } else if (now->window() == window()) {
         // Only another control of this window takes the focus away.

@@ -6,6 +6,7 @@
 #include "DatasetModel.h"
 #include "Field.h"
 #include "Guard.h"
+#include "LineEdit.h"
 #include "MaskEdit.h"
 #include "PendingEdits.h"
 
@@ -692,7 +693,7 @@ void DBGrid::onFocusChanged(QWidget*, QWidget* now)
     if (contains(now)) {
         const bool entering = !m_focusInside;
         m_focusInside = true;
-        if (entering && !m_refocusing)
+        if (entering && !m_refocusing && !LineEdit::leaveRefusalPending())
             Q_EMIT enter();
     } else if (now->window() == window()) {
         // Only another control of this window takes the focus away; a dialog,

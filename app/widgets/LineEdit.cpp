@@ -25,7 +25,7 @@ void LineEdit::handleKey(QKeyEvent* event)
 void LineEdit::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    if (m_enterSuppressed || event->reason() == Qt::ActiveWindowFocusReason
+    if (m_enterSuppressed || s_leaveRefusalPending || event->reason() == Qt::ActiveWindowFocusReason
         || event->reason() == Qt::PopupFocusReason)
         return;
     Q_EMIT enter();

@@ -13,6 +13,11 @@ class LineEdit : public QLineEdit
 public:
     explicit LineEdit(QWidget* parent = nullptr);
 
+    // True while a masked edit refuses to be left and is about to take the
+    // focus back: the control that has the focus for that moment was not
+    // entered, and announces no entry.
+    static bool leaveRefusalPending() { return s_leaveRefusalPending; }
+
 Q_SIGNALS:
     void keyDown(int key, Qt::KeyboardModifiers modifiers);
     void enter();
@@ -25,6 +30,9 @@ protected:
     // While set, receiving the focus is not announced (the edit takes it back).
     void setEnterSuppressed(bool suppressed) { m_enterSuppressed = suppressed; }
 
+    static void setLeaveRefusalPending(bool pending) { s_leaveRefusalPending = pending; }
+
 private:
+    static inline bool s_leaveRefusalPending = false;
     bool m_enterSuppressed = false;
 };

@@ -293,6 +293,13 @@ bool MaskEdit::validateOnLeave()
     return false;
 }
 
+MaskEdit::~MaskEdit()
+{
+    // A refusal cut short by the edit going away must not block every entry.
+    if (m_refusing)
+        setLeaveRefusalPending(false);
+}
+
 void MaskEdit::reclaimFocus(QWidget& widget)
 {
     const bool outer = !s_reclaiming;
@@ -326,12 +333,14 @@ void MaskEdit::focusOutEvent(QFocusEvent* event)
     // Qt offers no veto on a focus change: take the focus back once the change
     // is over, so that the message box does not open inside it.
     m_refusing = true;
+    setLeaveRefusalPending(true);
     QTimer::singleShot(0, this, [this] {
         if (!validateOnLeave()) {
             setEnterSuppressed(true);
             reclaimFocus(*this);
             setEnterSuppressed(false);
         }
+        setLeaveRefusalPending(false);
         m_refusing = false;
     });
 }

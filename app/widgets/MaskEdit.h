@@ -26,6 +26,7 @@ public:
 
     explicit MaskEdit(QWidget* parent = nullptr);
     explicit MaskEdit(const QString& mask, QWidget* parent = nullptr);
+    ~MaskEdit() override;
 
     // Replaces the mask and shows the current value through the new one.
     void setEditMask(const QString& mask);
