@@ -87,6 +87,16 @@ void Dataset::setTableName(const QString& table)
     m_updateTable = table;
 }
 
+void Dataset::setUpdateTable(const QString& table)
+{
+    if (table == m_updateTable)
+        return;
+    m_updateTable = table;
+    // Whether the rows can be changed may have changed with it.
+    if (isOpen())
+        Q_EMIT stateChange();
+}
+
 void Dataset::setParameter(const QString& name, const QVariant& value)
 {
     m_parameters.insert(name, value);

@@ -80,7 +80,7 @@ public:
     void setParameter(const QString& name, const QVariant& value);
     QVariant parameter(const QString& name) const { return m_parameters.value(name); }
     // The table that receives the changes ("Unique Table").
-    void setUpdateTable(const QString& table) { m_updateTable = table; }
+    void setUpdateTable(const QString& table);
     const QString& updateTable() const { return m_updateTable; }
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
 

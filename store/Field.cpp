@@ -149,8 +149,12 @@ QString Field::displayText(const QVariant& value) const
         return QLocale().toString(value.toDateTime(), QLocale::ShortFormat);
     case QMetaType::QDate:
         return QLocale().toString(value.toDate(), QLocale::ShortFormat);
-    case QMetaType::QTime:
-        return QLocale().toString(value.toTime(), QLocale::LongFormat);
+    case QMetaType::QTime: {
+        // The user's long time format, without the time zone a note does not carry.
+        QString format = QLocale().timeFormat(QLocale::LongFormat);
+        format.remove(QLatin1Char('t'));
+        return QLocale().toString(value.toTime(), format.trimmed());
+    }
     default:
         break;
     }
