@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QPointer>
-
 #include <memory>
 
 namespace {

@@ -3,7 +3,6 @@
 #include <QCryptographicHash>
 #include <QLocalServer>
 #include <QLocalSocket>
-
 #include <unistd.h>
 
 namespace {
@@ -22,8 +21,7 @@ QString SingleInstance::defaultName(const QString& settingsFolder)
 SingleInstance::SingleInstance(const QString& name, QObject* parent)
     : QObject(parent)
     , m_name(name)
-{
-}
+{ }
 
 SingleInstance::~SingleInstance() = default;
 

@@ -5,18 +5,18 @@
 #include "DBGrid.h"
 #include "DBNavigator.h"
 #include "DialRequest.h"
-#include "TfrmDialer.h"
-#include "ModemProbe.h"
-#include "StoredDialSettings.h"
 #include "FormStorage.h"
 #include "Guard.h"
 #include "Messages.h"
+#include "ModemProbe.h"
 #include "PluginFolder.h"
 #include "PluginHost.h"
 #include "SettingNames.h"
 #include "SettingsStore.h"
 #include "StartupSettings.h"
+#include "StoredDialSettings.h"
 #include "TdbTesmora.h"
+#include "TfrmDialer.h"
 #include "UserError.h"
 #include "WidgetImages.h"
 
@@ -115,7 +115,7 @@ void TfrmTesmora::buildWindow()
     dbgClients = new DBGrid(grbClients);
     dbgClients->setObjectName(QStringLiteral("dbgClients"));
     dbgClients->setDataSource(&m_db.dsCustomers);
-    dbgClients->setColumnLayout({{QStringLiteral("Client"), 189}, {QStringLiteral("Phone"), 105}});
+    dbgClients->setColumnLayout({ { QStringLiteral("Client"), 189 }, { QStringLiteral("Phone"), 105 } });
     dbgClients->setFieldTextColor(QStringLiteral("Phone"), captionColour);
     grbClients->layout()->addWidget(dbgClients);
 
@@ -123,8 +123,9 @@ void TfrmTesmora::buildWindow()
     dbgParams = new DBGrid(grbParams);
     dbgParams->setObjectName(QStringLiteral("dbgParams"));
     dbgParams->setDataSource(&m_db.dsClientParams);
-    dbgParams->setColumnLayout(
-        {{QStringLiteral("TypeID"), 28}, {QStringLiteral("ParamDescr"), 144}, {QStringLiteral("Value"), 129}});
+    dbgParams->setColumnLayout({ { QStringLiteral("TypeID"), 28 },
+                                 { QStringLiteral("ParamDescr"), 144 },
+                                 { QStringLiteral("Value"), 129 } });
     dbgParams->setFieldTextColor(QStringLiteral("TypeID"), QColor(0, 0, 128));
     grbParams->layout()->addWidget(dbgParams);
     buildPopParams();
@@ -187,13 +188,14 @@ void TfrmTesmora::buildToolBar()
     BtnPlugins->setAutoRaise(true);
     ToolBar2->addWidget(BtnPlugins);
     m_plugins->setArgumentProvider([this] {
-        return PluginArguments{this, dbgClients, dbgParams, dbgHistory, sConnectionString};
+        return PluginArguments { this, dbgClients, dbgParams, dbgHistory, sConnectionString };
     });
     ToolBar2->addSeparator();
     addButton(QStringLiteral("BtnOptions"), QStringLiteral("Program options"),
               s->standardIcon(QStyle::SP_FileDialogContentsView));
     ToolBar2->addSeparator();
-    addButton(QStringLiteral("BtnHelp"), QStringLiteral("Orvanta help"), s->standardIcon(QStyle::SP_DialogHelpButton));
+    addButton(QStringLiteral("BtnHelp"), QStringLiteral("Orvanta help"),
+              s->standardIcon(QStyle::SP_DialogHelpButton));
     addButton(QStringLiteral("BtnAbout"), QStringLiteral("About Orvanta"),
               s->standardIcon(QStyle::SP_MessageBoxInformation));
     ToolBar2->addSeparator();
@@ -269,7 +271,8 @@ void TfrmTesmora::FormShow()
     sExeName = QFileInfo(QCoreApplication::applicationFilePath()).absoluteFilePath();
     sDbPath = QDir::currentPath() + QDir::separator() + kDatabaseFileName;
     if (!QFileInfo::exists(sDbPath)) {
-        messages().showTyped(Messages::Kind::Error, QStringLiteral("The database file is not found: Tesmora.sdb."));
+        messages().showTyped(Messages::Kind::Error,
+                             QStringLiteral("The database file is not found: Tesmora.sdb."));
         return;
     }
     sConnectionString = Connection::connectionStringFor(sDbPath);
@@ -314,7 +317,7 @@ bool TfrmTesmora::FormCloseQuery()
 void TfrmTesmora::FormClose()
 {
     // A pending change is kept, not dropped, when the program ends.
-    for (Dataset* dataset : {&m_db.taCustomers, &m_db.quClientParams, &m_db.quHistory}) {
+    for (Dataset* dataset : { &m_db.taCustomers, &m_db.quClientParams, &m_db.quHistory }) {
         if (dataset->isEditing())
             guarded([dataset] { dataset->checkBrowseMode(); });
     }
@@ -342,9 +345,7 @@ void TfrmTesmora::setModemProbe(std::unique_ptr<ModemProbe> probe)
     m_dialer = std::make_unique<DialRequest>(*m_dialSettings, *m_modemProbe, this);
 }
 
-void TfrmTesmora::activateTrayIcon()
-{
-}
+void TfrmTesmora::activateTrayIcon() { }
 
 void TfrmTesmora::scanPlugins()
 {

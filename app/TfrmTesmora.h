@@ -5,7 +5,6 @@
 
 #include <QMainWindow>
 #include <QString>
-
 #include <memory>
 
 class DBCtrlGrid;

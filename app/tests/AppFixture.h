@@ -10,7 +10,6 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-
 #include <memory>
 #include <optional>
 
@@ -38,7 +37,10 @@ public:
     AppFixture& operator=(const AppFixture&) = delete;
 
     SettingsHive& userHive() { return settingsStore().user(); }
-    SettingsKey settingsKey() { return *userHive().openKey(QStringLiteral("\\Software\\Nuvek\\Orvanta Light"), true); }
+    SettingsKey settingsKey()
+    {
+        return *userHive().openKey(QStringLiteral("\\Software\\Nuvek\\Orvanta Light"), true);
+    }
 
     TfrmTesmora& start()
     {
@@ -56,7 +58,7 @@ public:
     // Closes as the user would, answering the confirmation; true when closed.
     bool close(bool answerYes)
     {
-        messages.setNextAnswers({answerYes});
+        messages.setNextAnswers({ answerYes });
         return window->close();
     }
 

@@ -4,9 +4,8 @@
 #include "SettingsKey.h"
 #include "SingleInstance.h"
 
-#include <QLocalSocket>
-
 #include <QHeaderView>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QSplitter>
 #include <QTest>
@@ -51,7 +50,8 @@ void TestStartup::opensDatabaseInStoredSortOrder()
     Dataset& contacts = app.module->taCustomers;
     QCOMPARE(contacts.sql(), SortState().contactsStatement());
     QCOMPARE(contacts.fieldByName(QStringLiteral("Client")).asString(), QStringLiteral("Adam"));
-    QCOMPARE(app.module->quClientParams.fieldByName(QStringLiteral("Value")).asString(), QStringLiteral("fax of adam"));
+    QCOMPARE(app.module->quClientParams.fieldByName(QStringLiteral("Value")).asString(),
+             QStringLiteral("fax of adam"));
     QCOMPARE(app.module->quClientParams.sql(), SortState().contactInfoStatement());
     QVERIFY(app.module->quMasks.isOpen());
     QVERIFY(app.module->taParams.isOpen());
@@ -65,7 +65,8 @@ void TestStartup::missingDatabaseIsReported()
     AppFixture app;
     QFile::remove(app.db.path());
     app.show();
-    QCOMPARE(app.messages.texts(), QStringList{QStringLiteral("The database file is not found: Tesmora.sdb.")});
+    QCOMPARE(app.messages.texts(),
+             QStringList { QStringLiteral("The database file is not found: Tesmora.sdb.") });
     QCOMPARE(app.messages.shown().front().kind, QStringLiteral("error"));
     QVERIFY(!app.module->cnTesmora.isOpen());
     QVERIFY(!app.module->taCustomers.isOpen());
@@ -83,7 +84,8 @@ void TestStartup::fileThatIsNotADatabaseIsReported()
     }
     app.show();
     QCOMPARE(app.messages.texts(),
-             QStringList({QStringLiteral("The database connection error."), QStringLiteral("file is not a database")}));
+             QStringList({ QStringLiteral("The database connection error."),
+                           QStringLiteral("file is not a database") }));
     QCOMPARE(app.messages.shown().at(0).kind, QStringLiteral("message"));
     QCOMPARE(app.messages.shown().at(1).kind, QStringLiteral("errorbox"));
     QVERIFY(!app.module->taCustomers.isOpen());
@@ -119,7 +121,8 @@ void TestStartup::pathSetting()
         app.settingsKey().writeString(QStringLiteral("Path"), elsewhere.filePath(path));
     app.show();
     QCOMPARE(app.module->cnTesmora.isOpen(), found);
-    QCOMPARE(app.messages.texts().contains(QStringLiteral("The database file is not found: Tesmora.sdb.")), !found);
+    QCOMPARE(app.messages.texts().contains(QStringLiteral("The database file is not found: Tesmora.sdb.")),
+             !found);
     QCOMPARE(QDir::currentPath(), found ? app.db.folder() : elsewhere.filePath(path));
 }
 
@@ -130,7 +133,7 @@ void TestStartup::wrongTypeStopsTheReading()
     key.writeString(QStringLiteral("ScreenLayout"), QStringLiteral("yes"));
     key.writeString(QStringLiteral("CallMask"), QStringLiteral("000-000-0000;0;_"));
     TfrmTesmora& window = app.start();
-    QCOMPARE(app.messages.errors(), QStringList{QStringLiteral("Invalid data type for 'ScreenLayout'")});
+    QCOMPARE(app.messages.errors(), QStringList { QStringLiteral("Invalid data type for 'ScreenLayout'") });
     // What was read before the faulty value applies; the layout store stays off.
     QCOMPARE(window.sCallMask, QStringLiteral("000-000-0000;0;_"));
     QVERIFY(!window.frPlaceCall().isActive());
@@ -215,7 +218,7 @@ void TestStartup::layoutOptionsAtStart()
         first.setGeometry(40, 50, 500, 600);
         first.dbgClients->horizontalHeader()->moveSection(1, 0);
         first.dbgClients->horizontalHeader()->resizeSection(0, 77);
-        first.findChild<QSplitter*>(QStringLiteral("RxSplitter1"))->setSizes({300, 100, 150});
+        first.findChild<QSplitter*>(QStringLiteral("RxSplitter1"))->setSizes({ 300, 100, 150 });
         first.sort.bSortByName = false;
         first.sort.bAsc = false;
         QVERIFY(app.close(true));
@@ -236,8 +239,8 @@ void TestStartup::layoutOptionsAtStart()
     QVERIFY(form);
     QCOMPARE(form->valueExists(QStringLiteral("grbClients_Height")), mainLayout);
     // The sort order persists whenever the store is active.
-    QCOMPARE(app.module->taCustomers.sql(), active ? SortState::contactsStatement(false, false)
-                                                   : SortState().contactsStatement());
+    QCOMPARE(app.module->taCustomers.sql(),
+             active ? SortState::contactsStatement(false, false) : SortState().contactsStatement());
     QCOMPARE(second.dbgClients->fieldAtDataColumn(0)->name(),
              mainLayout ? QStringLiteral("Phone") : QStringLiteral("Client"));
     if (active)
@@ -272,7 +275,8 @@ void TestStartup::secondCopyBringsFirstForward()
     QProcess first;
     program(first);
     // The first copy is up once its name answers.
-    const QString name = SingleInstance::defaultName(QDir(config.path()).filePath(QStringLiteral("orvanta-light")));
+    const QString name
+        = SingleInstance::defaultName(QDir(config.path()).filePath(QStringLiteral("orvanta-light")));
     QTRY_VERIFY_WITH_TIMEOUT(
         [&] {
             QLocalSocket socket;
