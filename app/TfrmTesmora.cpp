@@ -48,8 +48,9 @@ QGroupBox* makePane(const QString& name, const QString& caption, QWidget* parent
 {
     auto* box = new QGroupBox(caption, parent);
     box->setObjectName(name);
-    // Only the caption is bold; the controls inside keep the window's font.
-    box->setStyleSheet(QStringLiteral("QGroupBox#%1 { font-weight: bold; }").arg(name));
+    QFont bold = box->font();
+    bold.setBold(true);
+    box->setFont(bold);
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(2);
@@ -154,6 +155,14 @@ void TfrmTesmora::buildWindow()
     bottom->addWidget(dbnCall);
     bottom->addStretch();
     layout->addWidget(Panel2);
+
+    // Only the panes' captions are bold; the controls inside keep the
+    // window's font. (A style sheet would do the same but slows down the
+    // painting of everything inside.)
+    for (QGroupBox* pane : { grbClients, grbParams, grbHistory }) {
+        for (QWidget* child : pane->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            child->setFont(font());
+    }
 
     setCentralWidget(central);
     resize(480, 640);
