@@ -3,10 +3,11 @@
 // plain SQLite calls, and the ratios close the output.
 #include "BenchData.h"
 #include "Connection.h"
+#include "PaneBench.h"
 #include "SortState.h"
 #include "TdbTesmora.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QStandardPaths>
@@ -85,7 +86,10 @@ void print(const char* name, double value, const char* unit)
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // The panes are measured through real widgets, drawn off screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     const QStringList args = app.arguments();
     QString path = args.size() > 1 ? args.at(1) : QString();
     if (path.isEmpty()) {
@@ -148,6 +152,9 @@ int main(int argc, char* argv[])
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     print("peak_memory", double(usage.ru_maxrss) / 1024.0, "MB");
+
+    contacts.close();
+    runPaneBench(path, print);
 
     print("ratio_open_contacts", openMs / openBaseMs, "x");
     print("ratio_move_contact", moveMs / moveBaseMs, "x");
