@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class DBCtrlGrid;
@@ -120,6 +121,7 @@ private:
     void buildPopParams();
     void connectPanes();
     void enterPane(DataSource& source);
+    void resortKeepingWidths(DBGrid& grid, const std::function<void()>& reopen);
     bool navigatorEditing() const;
     void drawSortGlyph(QPainter* painter, const QRect& titleRect, int dataColumn, const Dataset& dataset,
                        bool firstColumnSorted, bool ascending);

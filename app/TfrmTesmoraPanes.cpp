@@ -176,6 +176,21 @@ void TfrmTesmora::connectPanes()
 // ---------------------------------------------------------------------------
 // Contacts pane
 
+void TfrmTesmora::resortKeepingWidths(DBGrid& grid, const std::function<void()>& reopen)
+{
+    // The grid's column updates wait while the dataset is reopened, and its
+    // first two columns keep the widths the user gave them.
+    const int width0 = grid.dataColumnWidth(0);
+    const int width1 = grid.dataColumnWidth(1);
+    grid.beginUpdate();
+    const auto resume = qScopeGuard([&] {
+        grid.setDataColumnWidth(0, width0);
+        grid.setDataColumnWidth(1, width1);
+        grid.endUpdate();
+    });
+    reopen();
+}
+
 void TfrmTesmora::dbgClientsTitleClick(Field* field)
 {
     if (!field)
@@ -183,18 +198,12 @@ void TfrmTesmora::dbgClientsTitleClick(Field* field)
     const bool byName = field->name() == QLatin1String("Client");
     if (!byName && field->name() != QLatin1String("Phone"))
         return;
-    const int width0 = dbgClients->dataColumnWidth(0);
-    const int width1 = dbgClients->dataColumnWidth(1);
-    dbgClients->beginUpdate();
-    const auto resume = qScopeGuard([&] {
-        dbgClients->setDataColumnWidth(0, width0);
-        dbgClients->setDataColumnWidth(1, width1);
-        dbgClients->endUpdate();
-    });
     // One direction flag serves both columns: every click flips it.
     sort.bSortByName = byName;
     sort.bAsc = !sort.bAsc;
-    m_db.setContactsStatement(SortState::contactsStatement(sort.bSortByName, sort.bAsc));
+    resortKeepingWidths(*dbgClients, [this] {
+        m_db.setContactsStatement(SortState::contactsStatement(sort.bSortByName, sort.bAsc));
+    });
 }
 
 void TfrmTesmora::drawSortGlyph(QPainter* painter, const QRect& titleRect, int dataColumn,
@@ -323,17 +332,11 @@ void TfrmTesmora::dbgParamsTitleClick(Field* field)
     const bool byOrder = field->name() == QLatin1String("TypeID");
     if (!byOrder && field->name() != QLatin1String("ParamDescr"))
         return;
-    const int width0 = dbgParams->dataColumnWidth(0);
-    const int width1 = dbgParams->dataColumnWidth(1);
-    dbgParams->beginUpdate();
-    const auto resume = qScopeGuard([&] {
-        dbgParams->setDataColumnWidth(0, width0);
-        dbgParams->setDataColumnWidth(1, width1);
-        dbgParams->endUpdate();
-    });
     sort.bSortById = byOrder;
     sort.bAscField = !sort.bAscField;
-    m_db.setContactInfoStatement(SortState::contactInfoStatement(sort.bSortById, sort.bAscField));
+    resortKeepingWidths(*dbgParams, [this] {
+        m_db.setContactInfoStatement(SortState::contactInfoStatement(sort.bSortById, sort.bAscField));
+    });
 }
 
 void TfrmTesmora::dbgParamsDrawColumnCell(QPainter* painter, const QRect& titleRect, int dataColumn)

@@ -221,6 +221,15 @@ int Dataset::targetRowidCell() const
     return -1;
 }
 
+void Dataset::requireChangeableRow() const
+{
+    if (m_current < 0)
+        throw UserError(
+            QStringLiteral("%1: Cannot perform this operation on an empty dataset").arg(objectName()));
+    if (!canModify())
+        throw UserError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(objectName()));
+}
+
 void Dataset::requireOpen() const
 {
     if (!isOpen())
@@ -696,11 +705,7 @@ void Dataset::edit()
     requireOpen();
     if (isEditing())
         return;
-    if (m_current < 0)
-        throw UserError(
-            QStringLiteral("%1: Cannot perform this operation on an empty dataset").arg(objectName()));
-    if (!canModify())
-        throw UserError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(objectName()));
+    requireChangeableRow();
     if (m_events.beforeEdit)
         m_events.beforeEdit(*this);
     m_bufferPhysical = m_visible[size_t(m_current)];
@@ -781,12 +786,7 @@ void Dataset::writeRow()
         Statement& statement = m_connection.cachedStatement(sql);
         for (qsizetype i = 0; i < values.size(); ++i)
             statement.bind(int(i) + 1, values[i]);
-        try {
-            statement.run();
-        } catch (...) {
-            statement.reset();
-            throw;
-        }
+        statement.run();
         // The key is known as soon as the row is stored.
         const qint64 rowid = m_connection.lastInsertRowId();
         m_buffer[size_t(rowidCell)] = rowid;
@@ -809,12 +809,7 @@ void Dataset::writeRow()
     for (const QVariant& value : values)
         statement.bind(position++, value);
     statement.bind(position, m_buffer[size_t(rowidCell)]);
-    try {
-        statement.run();
-    } catch (...) {
-        statement.reset();
-        throw;
-    }
+    statement.run();
 }
 
 void Dataset::cancel()
@@ -852,11 +847,7 @@ void Dataset::remove()
         cancel();
         return;
     }
-    if (m_current < 0)
-        throw UserError(
-            QStringLiteral("%1: Cannot perform this operation on an empty dataset").arg(objectName()));
-    if (!canModify())
-        throw UserError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(objectName()));
+    requireChangeableRow();
     if (m_events.beforeDelete)
         m_events.beforeDelete(*this);
 
@@ -864,12 +855,7 @@ void Dataset::remove()
     Statement& statement
         = m_connection.cachedStatement(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(targetTable()));
     statement.bind(1, cellsOf(physical)[targetRowidCell()]);
-    try {
-        statement.run();
-    } catch (...) {
-        statement.reset();
-        throw;
-    }
+    statement.run();
 
     if (m_state == State::Edit) {
         m_buffer.clear();

@@ -194,6 +194,7 @@ private:
     void masterChanged();
     QVariant masterKey() const;
     void requireOpen() const;
+    void requireChangeableRow() const;
 
     Connection& m_connection;
     Events m_events;

@@ -112,8 +112,10 @@ bool Statement::step()
         return true;
     if (rc == SQLITE_DONE)
         return false;
+    // A failed statement is left ready for its next use, values cleared.
     const QString error = sqliteErrorText(m_db);
     sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
     throw UserError(error);
 }
 
