@@ -428,8 +428,13 @@ void TfrmTesmora::imnFaxClick()
 
 void TfrmTesmora::dbnCallBeforeAction(DBNavigator::Button button)
 {
-    if (button == DBNavigator::Button::Delete
-        && !messages().confirm(QStringLiteral("Are you about to delete the current record? ")))
+    if (button != DBNavigator::Button::Delete)
+        return;
+    // The Delete key reaches here in an empty pane too: there is nothing to ask about.
+    const DataSource* bound = dbnCall->dataSource();
+    if (bound && bound->dataset().isEmpty())
+        throw OperationAborted();
+    if (!messages().confirm(QStringLiteral("Are you about to delete the current record? ")))
         throw OperationAborted();
 }
 

@@ -62,6 +62,7 @@ private Q_SLOTS:
     void popupActions();
     void navigatorDeleteAsks_data();
     void navigatorDeleteAsks();
+    void deleteInAnEmptyPaneAsksNothing();
     void enteringAPanePostsAndBinds();
     void insertInContactInfoBelongsToContact();
     void postingNoteRefreshesContacts();
@@ -543,6 +544,17 @@ void TestPanes::navigatorDeleteAsks()
     QCOMPARE(count(table), yes ? before - 1 : before);
     if (pane != QLatin1String("contacts"))
         QCOMPARE(count("Customers"), customers);
+}
+
+void TestPanes::deleteInAnEmptyPaneAsksNothing()
+{
+    QVERIFY(m_app->module->taCustomers.locate(QStringLiteral("Client"), QStringLiteral("Zed")));
+    m_window->dbgParams->setFocus();
+    QTRY_COMPARE(m_window->dbnCall->dataSource(), &m_app->module->dsClientParams);
+    QVERIFY(m_app->module->quClientParams.isEmpty());
+    m_app->messages.setNextAnswers({ true });
+    QTest::keyClick(m_window->dbgParams, Qt::Key_Delete);
+    QVERIFY(m_app->messages.texts().isEmpty());
 }
 
 void TestPanes::enteringAPanePostsAndBinds()
