@@ -734,10 +734,7 @@ void Dataset::post()
     writeRow();
 
     std::copy(m_buffer.begin(), m_buffer.end(), cellsOf(m_bufferPhysical));
-    m_buffer.clear();
-    m_bufferPhysical = -1;
-    m_modified = false;
-    m_state = State::Browse;
+    leaveEditing();
     Q_EMIT rowChanged(m_current);
     Q_EMIT stateChange();
     Q_EMIT dataChange(-1);
@@ -820,17 +817,9 @@ void Dataset::cancel()
         m_events.beforeCancel(*this);
     const bool wasInsert = m_state == State::Insert;
     const int physical = m_bufferPhysical;
-    m_buffer.clear();
-    m_bufferPhysical = -1;
-    m_modified = false;
-    m_state = State::Browse;
+    leaveEditing();
     if (wasInsert) {
-        const int row = m_current;
-        m_order.erase(std::remove(m_order.begin(), m_order.end(), physical), m_order.end());
-        m_visible.erase(m_visible.begin() + row);
-        Q_EMIT rowRemoved(row);
-        m_current = m_visible.empty() ? -1 : std::clamp(row, 0, recordCount() - 1);
-        Q_EMIT currentRowChanged(m_current);
+        dropCurrentRow(physical);
     } else {
         Q_EMIT rowChanged(m_current);
     }
@@ -858,21 +847,31 @@ void Dataset::remove()
     statement.run();
 
     if (m_state == State::Edit) {
-        m_buffer.clear();
-        m_bufferPhysical = -1;
-        m_modified = false;
-        m_state = State::Browse;
+        leaveEditing();
         Q_EMIT stateChange();
     }
+    dropCurrentRow(physical);
+    Q_EMIT dataChange(-1);
+    if (m_events.afterDelete)
+        m_events.afterDelete(*this);
+}
+
+void Dataset::leaveEditing()
+{
+    m_buffer.clear();
+    m_bufferPhysical = -1;
+    m_modified = false;
+    m_state = State::Browse;
+}
+
+void Dataset::dropCurrentRow(int physical)
+{
     const int row = m_current;
     m_order.erase(std::remove(m_order.begin(), m_order.end(), physical), m_order.end());
     m_visible.erase(m_visible.begin() + row);
     Q_EMIT rowRemoved(row);
     m_current = m_visible.empty() ? -1 : std::clamp(row, 0, recordCount() - 1);
     Q_EMIT currentRowChanged(m_current);
-    Q_EMIT dataChange(-1);
-    if (m_events.afterDelete)
-        m_events.afterDelete(*this);
 }
 
 void Dataset::checkBrowseMode()

@@ -195,6 +195,10 @@ private:
     QVariant masterKey() const;
     void requireOpen() const;
     void requireChangeableRow() const;
+    // Back to browsing without the edit buffer.
+    void leaveEditing();
+    // Takes the current row out of the held rows (after a delete or a dropped insert).
+    void dropCurrentRow(int physical);
 
     Connection& m_connection;
     Events m_events;
