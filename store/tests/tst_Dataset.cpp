@@ -42,6 +42,8 @@ private Q_SLOTS:
 
 private:
     QStringList names(const Dataset& dataset) const;
+    // Opens the contact's field values with their changes going to ClientParam.
+    static void openFieldsOf(Dataset& fields, qint64 contact);
     std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<Connection> m_connection;
     FakeMessages m_messages;
@@ -81,6 +83,14 @@ QStringList TestDataset::names(const Dataset& dataset) const
     for (int row = 0; row < dataset.recordCount(); ++row)
         result.append(dataset.value(row, client).toString());
     return result;
+}
+
+void TestDataset::openFieldsOf(Dataset& fields, qint64 contact)
+{
+    fields.setSql(kFields);
+    fields.setParameter(QStringLiteral("IdClient"), contact);
+    fields.open();
+    fields.setUpdateTable(QStringLiteral("ClientParam"));
 }
 
 void TestDataset::opensWholeResultOnFirstRow()
@@ -295,10 +305,7 @@ void TestDataset::joinChangesGoToUniqueTableOnly()
     m_db->addValue(crab, QStringLiteral("E-mail"), QStringLiteral("crab@example.com"));
     m_db->addValue(crab, QStringLiteral("Fax"), QStringLiteral("5551234"));
     Dataset fields(*m_connection);
-    fields.setSql(kFields);
-    fields.setParameter(QStringLiteral("IdClient"), crab);
-    fields.open();
-    fields.setUpdateTable(QStringLiteral("ClientParam"));
+    openFieldsOf(fields, crab);
     QCOMPARE(fields.recordCount(), 2);
     QCOMPARE(fields.fieldByName(QStringLiteral("ParamDescr")).asString(), QStringLiteral("E-mail"));
     fields.fieldByName(QStringLiteral("Value")).setValue(QStringLiteral("new@example.com"));
@@ -327,10 +334,7 @@ void TestDataset::joinInsertAndDeleteTouchClientParamOnly()
     const qint64 crab = 1;
     m_db->addValue(crab, QStringLiteral("Fax"), QStringLiteral("5551234"));
     Dataset fields(*m_connection);
-    fields.setSql(kFields);
-    fields.setParameter(QStringLiteral("IdClient"), crab);
-    fields.open();
-    fields.setUpdateTable(QStringLiteral("ClientParam"));
+    openFieldsOf(fields, crab);
     fields.append();
     fields.fieldByName(QStringLiteral("IdClient")).setValue(crab);
     fields.fieldByName(QStringLiteral("ParamID")).setValue(m_db->paramId(QStringLiteral("Web-site")));
@@ -448,9 +452,18 @@ void TestDataset::maskedField_data()
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("storedAfter");
-    QTest::newRow("ten digits") << "5550001111" << "555-000-1111" << "123-456-7890" << "1234567890";
-    QTest::newRow("fewer digits shown with blanks") << "55500" << "555-00 -    " << "9876543210" << "9876543210";
-    QTest::newRow("half filled refused") << "5550001111" << "555-000-1111" << "555-00_-____" << "";
+    QTest::newRow("ten digits") << "5550001111"
+                                << "555-000-1111"
+                                << "123-456-7890"
+                                << "1234567890";
+    QTest::newRow("fewer digits shown with blanks") << "55500"
+                                                    << "555-00 -    "
+                                                    << "9876543210"
+                                                    << "9876543210";
+    QTest::newRow("half filled refused") << "5550001111"
+                                         << "555-000-1111"
+                                         << "555-00_-____"
+                                         << "";
 }
 
 void TestDataset::maskedField()
@@ -459,7 +472,7 @@ void TestDataset::maskedField()
     QFETCH(QString, shown);
     QFETCH(QString, typed);
     QFETCH(QString, storedAfter);
-    m_db->exec(QStringLiteral("UPDATE Customers SET Phone = ? WHERE Client = 'Abbot Anna'"), {stored});
+    m_db->exec(QStringLiteral("UPDATE Customers SET Phone = ? WHERE Client = 'Abbot Anna'"), { stored });
     Dataset contacts(*m_connection);
     contacts.setSql(kContacts);
     contacts.open();
@@ -475,11 +488,13 @@ void TestDataset::maskedField()
     }
     if (storedAfter.isEmpty()) {
         QCOMPARE(error, QStringLiteral("Invalid input value.  Use escape key to abandon changes"));
-        QCOMPARE(m_db->scalar(QStringLiteral("SELECT Phone FROM Customers WHERE Client = 'Abbot Anna'")).toString(),
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT Phone FROM Customers WHERE Client = 'Abbot Anna'"))
+                     .toString(),
                  stored);
     } else {
         QCOMPARE(error, QString());
-        QCOMPARE(m_db->scalar(QStringLiteral("SELECT Phone FROM Customers WHERE Client = 'Abbot Anna'")).toString(),
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT Phone FROM Customers WHERE Client = 'Abbot Anna'"))
+                     .toString(),
                  storedAfter);
     }
 }

@@ -7,8 +7,26 @@
 #include "TestDatabase.h"
 
 #include <QDateTime>
+#include <QLineEdit>
 #include <QStringList>
+#include <QTest>
+#include <QWidget>
 #include <memory>
+
+// Another window takes the focus for a while (as a message box or another
+// program does) and gives it back to `window` when it goes.
+inline void letAnotherWindowHoldTheFocus(QWidget& window)
+{
+    QWidget dialog;
+    auto* field = new QLineEdit(&dialog);
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    field->setFocus();
+    QTRY_VERIFY(field->hasFocus());
+    dialog.hide();
+    window.activateWindow();
+}
 
 // A real database file with known contacts (Anna, Bob, Carl, Dora and any
 // number of "Extra nnn"), Anna's fields and call notes, and the data module

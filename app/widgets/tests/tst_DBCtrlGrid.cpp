@@ -304,15 +304,7 @@ void TestDBCtrlGrid::enterOnlyFromOutside()
     m_grid->memo()->setFocus();
     QCOMPARE(entered.size(), 2);
 
-    QWidget dialog;
-    auto* field = new QLineEdit(&dialog);
-    dialog.show();
-    dialog.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    field->setFocus();
-    QTRY_VERIFY(field->hasFocus());
-    dialog.hide();
-    m_window->activateWindow();
+    letAnotherWindowHoldTheFocus(*m_window);
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QTRY_VERIFY(m_grid->memo()->hasFocus());
     QCOMPARE(entered.size(), 2);

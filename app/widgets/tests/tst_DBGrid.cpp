@@ -726,15 +726,7 @@ void TestDBGrid::enterOnlyFromOutside()
 
     // Another window holding the focus for a while (a message box, another
     // program) is no leaving: getting it back is no entry.
-    QWidget dialog;
-    auto* field = new QLineEdit(&dialog);
-    dialog.show();
-    dialog.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    field->setFocus();
-    QTRY_VERIFY(field->hasFocus());
-    dialog.hide();
-    m_window->activateWindow();
+    letAnotherWindowHoldTheFocus(*m_window);
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QTRY_VERIFY(m_grid->hasFocus());
     QCOMPARE(entered.size(), 2);
